@@ -20,30 +20,123 @@ PKGS=(
   hunspell-no hyphen-no mythes-no
 )
 
-missing=()
-for p in "${PKGS[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+DEBIAN_URI=http://deb.debian.org/debian
+DEBIAN_KEYRING=/usr/share/keyrings/debian-archive-keyring.gpg
+need_update=0
+
+# Writes an apt sources file once; an existing file is left as it is.
+add_sources() {
+  local file=$1 types=$2 suites=$3
+  [ -f "$file" ] && return 0
+  printf 'Types: %s\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+    "$types" "$DEBIAN_URI" "$suites" "$DEBIAN_KEYRING" | $SUDO tee "$file" >/dev/null
+  need_update=1
+}
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+# Runs an apt-get command quietly; on failure shows its output and stops.
+apt_quiet() {
+  local what=$1 out; shift
+  if ! out=$(DEBIAN_FRONTEND=noninteractive $SUDO apt-get -y -qq "$@" 2>&1); then
+    printf '%s\n' "$out" | tail -n 20 >&2
+    log "$what failed"
+    exit 1
+  fi
+}
+
+apt_update() {
+  [ $need_update -eq 1 ] || return 0
+  apt_quiet "apt-get update" update
+  need_update=0
+}
+
+apt_install() { apt_quiet "apt-get install $*" install --no-install-recommends "$@"; }
 
 # hunspell's sources (for the payload's hunspell.dll) come from Debian's deb-src entries.
-SRC_LIST=/etc/apt/sources.list.d/project-deb-src.sources
-need_update=0
-if [ ! -f "$SRC_LIST" ]; then
-  $SUDO tee "$SRC_LIST" >/dev/null <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+add_sources /etc/apt/sources.list.d/project-deb-src.sources deb-src "bookworm bookworm-updates"
+
+missing=()
+for p in "${PKGS[@]}"; do
+  installed "$p" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  log "installing: ${missing[*]}"
   need_update=1
 fi
+apt_update
+[ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
 
-if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
-  log "installing: ${missing[*]:-(sources only)}"
-  $SUDO apt-get update -qq >/dev/null || { log "apt-get update failed"; exit 1; }
-  if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null \
-      || { log "apt-get install failed for: ${missing[*]}"; exit 1; }
+# The 32-bit set: the shipped i686 exe runs through Wine's 32-bit loader under qemu's user-mode
+# emulator, because this kernel refuses 32-bit code. qemu 7.2 of bookworm cannot map Wine's shared
+# user data; the backported qemu can. SKIP_WINE32=1 leaves all of it out (the 32-bit tests then say so).
+if [ "${SKIP_WINE32:-0}" = 1 ]; then
+  log "SKIP_WINE32=1: 32-bit Wine set not installed"
+  exit 0
+fi
+
+if ! grep -qx i386 <(dpkg --print-foreign-architectures); then
+  $SUDO dpkg --add-architecture i386 || { log "dpkg refused to add the i386 architecture"; exit 1; }
+  need_update=1
+fi
+add_sources /etc/apt/sources.list.d/project-backports.sources deb bookworm-backports
+apt_update
+
+qemu_version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
+if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 1:10~; then
+  log "installing qemu-user from bookworm-backports"
+  apt_install -t bookworm-backports qemu-user
+fi
+if ! installed wine32:i386; then
+  log "installing wine32:i386"
+  apt_install wine32:i386
+fi
+
+QEMU_I386=/usr/bin/qemu-i386
+WINE32_LOADER=/usr/lib/wine/wine
+BINFMT=/proc/sys/fs/binfmt_misc
+[ -x "$QEMU_I386" ] || { log "$QEMU_I386 is missing after installing qemu-user"; exit 1; }
+[ -x "$WINE32_LOADER" ] || { log "$WINE32_LOADER is missing after installing wine32:i386"; exit 1; }
+
+if [ ! -e "$BINFMT/register" ]; then
+  $SUDO mount -t binfmt_misc binfmt_misc "$BINFMT" \
+    || { log "the kernel refused to mount binfmt_misc on $BINFMT"; exit 1; }
+fi
+if [ "$(cat "$BINFMT/status")" != enabled ]; then
+  echo 1 | $SUDO tee "$BINFMT/status" >/dev/null || { log "cannot enable binfmt_misc"; exit 1; }
+fi
+
+# i386 ELF executables go to qemu. F: the kernel opens qemu once, here; P: qemu gets the caller's
+# argv[0] untouched (it reads the kernel's flag for that). With F the kernel keeps the file it opened: after a qemu upgrade it would still run the old
+# binary, so the registration remembers which file (and which boot) it was made for.
+I386_MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+I386_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+BINFMT_STAMP=/run/project-qemu-i386.binfmt
+qemu_identity="$(cat /proc/sys/kernel/random/boot_id) $(stat -L -c '%d:%i:%s:%Y' "$QEMU_I386")"
+
+binfmt_current() {
+  local entry=$BINFMT/qemu-i386
+  [ -e "$entry" ] || return 1
+  grep -qx enabled "$entry" &&
+    grep -qx "interpreter $QEMU_I386" "$entry" &&
+    grep -q '^flags: .*F' "$entry" && grep -q '^flags: .*P' "$entry" &&
+    grep -qx "magic $(printf '%b' "$I386_MAGIC" | od -An -tx1 | tr -d ' \n')" "$entry" &&
+    grep -qx "mask $(printf '%b' "$I386_MASK" | od -An -tx1 | tr -d ' \n')" "$entry" &&
+    [ "$(cat "$BINFMT_STAMP" 2>/dev/null)" = "$qemu_identity" ]
+}
+
+if ! binfmt_current; then
+  if [ -e "$BINFMT/qemu-i386" ]; then
+    echo -1 | $SUDO tee "$BINFMT/qemu-i386" >/dev/null \
+      || { log "cannot remove the stale qemu-i386 binfmt registration"; exit 1; }
   fi
+  printf ':qemu-i386:M::%s:%s:%s:FP\n' "$I386_MAGIC" "$I386_MASK" "$QEMU_I386" \
+    | $SUDO tee "$BINFMT/register" >/dev/null \
+    || { log "the kernel refused the qemu-i386 binfmt registration"; exit 1; }
+  echo "$qemu_identity" | $SUDO tee "$BINFMT_STAMP" >/dev/null
+fi
+
+if ! "$WINE32_LOADER" --version >/dev/null 2>&1; then
+  log "registered qemu-i386, but the 32-bit Wine loader still does not start"
+  exit 1
 fi

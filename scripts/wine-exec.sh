@@ -6,7 +6,7 @@ exe=$1; shift
 machine=$(od -An -tx2 -j $(( $(od -An -tu4 -j60 -N4 "$exe") + 4 )) -N2 "$exe" | tr -d ' ')
 case "$machine" in
   8664) loader=${WINE64:-/usr/lib/wine/wine64} ;;
-  014c) loader=${WINE32:-wine} ;;
+  014c) loader=${WINE32:-/usr/lib/wine/wine} ;;
   *) echo "wine-exec: unknown machine type $machine in $exe" >&2; exit 2 ;;
 esac
 exec "$loader" "$exe" "$@"
