@@ -205,6 +205,9 @@ void TLayoutReader::CreateChildren(TWinControl& parent, const TLayoutNode& node)
         if (it == ControlClasses().end()) Fail(child.Line, "class " + child.ClassName + " is not registered");
         if (form_.FindComponent(child.Name)) Fail(child.Line, "a control named " + child.Name + " exists already");
         TWinControl* control = form_.InsertControl(it->second());
+        // The class's default size is in design pixels too.
+        control->SetBounds(Scale(control->Left()), Scale(control->Top()), Scale(control->Width()),
+                           Scale(control->Height()));
         control->SetName(child.Name);
         control->SetParent(&parent);
         for (const TLayoutProperty& p : child.Properties) {

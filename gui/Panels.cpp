@@ -161,11 +161,7 @@ LRESULT TImage::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- TPageControl
 
-TPageControl::TPageControl()
-{
-    SetTabStop(true);
-    SetBounds(0, 0, 289, 193);
-}
+TPageControl::TPageControl() { SetBounds(0, 0, 289, 193); }
 
 int TPageControl::PageCount() const
 {
@@ -209,7 +205,6 @@ void TPageControl::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     params.Style |= WS_CLIPCHILDREN;
-    params.Style &= ~WS_TABSTOP;
 }
 
 LRESULT TPageControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
