@@ -23,7 +23,7 @@ ctest --test-dir "$BUILD_DIR/x86_64" --output-on-failure --timeout 600 ${CTEST_A
 wine_env_stop
 
 if [ -x "$ROOT/scripts/test32.sh" ]; then
-  echo "== shipped 32-bit exe"
+  echo "== 32-bit set (i686 build through Wine's 32-bit loader)"
   "$ROOT/scripts/test32.sh" || status=1
 fi
 
