@@ -53,44 +53,46 @@ apt_update() {
 
 apt_install() { apt_quiet "apt-get install $*" install --no-install-recommends "$@"; }
 
+# The 32-bit set: the shipped i686 exe runs through Wine's 32-bit loader under qemu's user-mode
+# emulator, because this kernel refuses 32-bit code. qemu 7.2 of bookworm cannot map Wine's shared
+# user data; the backported qemu can. SKIP_WINE32=1 leaves all of it out (the 32-bit tests then say so).
+WITH_WINE32=1
+if [ "${SKIP_WINE32:-0}" = 1 ]; then
+  log "SKIP_WINE32=1: the 32-bit Wine set is not installed"
+  WITH_WINE32=0
+fi
+
 # hunspell's sources (for the payload's hunspell.dll) come from Debian's deb-src entries.
 add_sources /etc/apt/sources.list.d/project-deb-src.sources deb-src "bookworm bookworm-updates"
+if [ $WITH_WINE32 = 1 ]; then
+  if ! grep -qx i386 <(dpkg --print-foreign-architectures); then
+    $SUDO dpkg --add-architecture i386 || { log "dpkg refused to add the i386 architecture"; exit 1; }
+    need_update=1
+  fi
+  add_sources /etc/apt/sources.list.d/project-backports.sources deb bookworm-backports
+fi
 
 missing=()
 for p in "${PKGS[@]}"; do
   installed "$p" || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  log "installing: ${missing[*]}"
+if [ $WITH_WINE32 = 1 ]; then
+  installed wine32:i386 || missing+=(wine32:i386)
+  qemu_version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
+  if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 1:10~; then
+    need_qemu=1
+  else
+    need_qemu=0
+  fi
+fi
+if [ ${#missing[@]} -gt 0 ] || [ "${need_qemu:-0}" = 1 ]; then
+  log "installing: ${missing[*]} $([ "${need_qemu:-0}" = 1 ] && echo "qemu-user (bookworm-backports)")"
   need_update=1
 fi
 apt_update
 [ ${#missing[@]} -eq 0 ] || apt_install "${missing[@]}"
-
-# The 32-bit set: the shipped i686 exe runs through Wine's 32-bit loader under qemu's user-mode
-# emulator, because this kernel refuses 32-bit code. qemu 7.2 of bookworm cannot map Wine's shared
-# user data; the backported qemu can. SKIP_WINE32=1 leaves all of it out (the 32-bit tests then say so).
-if [ "${SKIP_WINE32:-0}" = 1 ]; then
-  log "SKIP_WINE32=1: 32-bit Wine set not installed"
-  exit 0
-fi
-
-if ! grep -qx i386 <(dpkg --print-foreign-architectures); then
-  $SUDO dpkg --add-architecture i386 || { log "dpkg refused to add the i386 architecture"; exit 1; }
-  need_update=1
-fi
-add_sources /etc/apt/sources.list.d/project-backports.sources deb bookworm-backports
-apt_update
-
-qemu_version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
-if [ -z "$qemu_version" ] || dpkg --compare-versions "$qemu_version" lt 1:10~; then
-  log "installing qemu-user from bookworm-backports"
-  apt_install -t bookworm-backports qemu-user
-fi
-if ! installed wine32:i386; then
-  log "installing wine32:i386"
-  apt_install wine32:i386
-fi
+[ $WITH_WINE32 = 1 ] || exit 0
+[ "$need_qemu" = 0 ] || apt_install -t bookworm-backports qemu-user
 
 QEMU_I386=/usr/bin/qemu-i386
 WINE32_LOADER=/usr/lib/wine/wine
