@@ -5,9 +5,17 @@
 
 namespace {
 
+// A 32-bit program on 64-bit Windows is shown the program folder of 32-bit programs.
+const char* ExpectedProgramFiles()
+{
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    return wow64 ? "C:\\Program Files (x86)" : "C:\\Program Files";
+}
+
 TEST(GetSpecialFolder, KnownFoldersWithoutTrailingBackslash)
 {
-    EXPECT_TRUE(TextEquals(GetSpecialFolder(CSIDL_PROGRAM_FILES), "C:\\Program Files"));
+    EXPECT_TRUE(TextEquals(GetSpecialFolder(CSIDL_PROGRAM_FILES), ExpectedProgramFiles()));
     EXPECT_TRUE(TextEquals(GetSpecialFolder(CSIDL_COMMON_APPDATA), "C:\\ProgramData"));
     const std::string documents = GetSpecialFolder(CSIDL_PERSONAL);
     EXPECT_TRUE(DirExists(documents)) << documents;
