@@ -7,6 +7,8 @@
 //   payload-packer --list PAYLOAD      name, size and time stamp of every record
 //   payload-packer --inflate PAYLOAD OUTPUT
 //                                      the inflated records, after checking that they parse
+//   payload-packer --find-in FILE PAYLOAD
+//                                      FILE (an executable) carries the payload byte for byte
 //
 // Manifest: one entry a line, three fields separated by tabs; blank lines and lines starting
 // with '#' are skipped. A relative source is taken from the manifest's folder.
@@ -249,13 +251,27 @@ int Inflate(const std::string& payloadPath, const std::string& outputPath)
     return 0;
 }
 
+int FindIn(const std::string& filePath, const std::string& payloadPath)
+{
+    const std::string file = ReadWholeFile(filePath);
+    const std::string payload = ReadWholeFile(payloadPath);
+    const size_t at = payload.empty() ? std::string::npos : file.find(payload);
+    if (at == std::string::npos) {
+        std::fprintf(stderr, "payload-packer: %s does not carry %s\n", filePath.c_str(), payloadPath.c_str());
+        return 1;
+    }
+    std::printf("%s carries %s (%zu bytes at offset %zu)\n", filePath.c_str(), payloadPath.c_str(), payload.size(), at);
+    return 0;
+}
+
 int Usage()
 {
     std::fprintf(stderr,
                  "usage: payload-packer MANIFEST OUTPUT\n"
                  "       payload-packer --check MANIFEST PAYLOAD\n"
                  "       payload-packer --list PAYLOAD\n"
-                 "       payload-packer --inflate PAYLOAD OUTPUT\n");
+                 "       payload-packer --inflate PAYLOAD OUTPUT\n"
+                 "       payload-packer --find-in FILE PAYLOAD\n");
     return 2;
 }
 
@@ -268,6 +284,7 @@ int main(int argc, char** argv)
         if (args.size() == 2 && args[0] == "--list") return List(args[1]);
         if (args.size() == 3 && args[0] == "--check") return Check(args[1], args[2]);
         if (args.size() == 3 && args[0] == "--inflate") return Inflate(args[1], args[2]);
+        if (args.size() == 3 && args[0] == "--find-in") return FindIn(args[1], args[2]);
         if (args.size() == 2 && args[0].rfind("--", 0) != 0) return Pack(args[0], args[1]);
         return Usage();
     } catch (const TPackError& e) {

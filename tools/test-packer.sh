@@ -49,6 +49,10 @@ ${long255}${TAB}13${TAB}${STAMP}
   printf 'hello, world\n' >"$T/a.txt"
   sed 's/12:34:56/12:34:58/' "$T/good.manifest" >"$T/restamped.manifest"
   "$PACKER" --check "$T/restamped.manifest" "$T/good.bin" >/dev/null 2>&1 && fail "--check missed a time stamp"
+  { head -c 5000 /dev/urandom; cat "$T/good.bin"; head -c 300 /dev/urandom; } >"$T/carrier.exe"
+  "$PACKER" --find-in "$T/carrier.exe" "$T/good.bin" >/dev/null || fail "--find-in missed the payload"
+  "$PACKER" --find-in "$T/carrier.exe" "$T/again.bin" >/dev/null || fail "--find-in missed an identical payload"
+  "$PACKER" --find-in "$T/good.records" "$T/good.bin" >/dev/null 2>&1 && fail "--find-in found what is not there"
   head -c 200 "$T/good.bin" >"$T/cut.bin"
   "$PACKER" --list "$T/cut.bin" >/dev/null 2>&1 && fail "--list accepted a truncated stream"
 fi
@@ -96,6 +100,6 @@ grep -q "three tab-separated fields" "$T/err" || fail "field count message: $(ca
 "$PACKER" "$T/nothere.manifest" "$T/out.bin" 2>/dev/null && fail "accepted a missing manifest"
 "$PACKER" >/dev/null 2>&1; [ $? -eq 2 ] || fail "usage error does not exit 2"
 
-total=$(( ${#refusals[@]} + 14 ))
+total=$(( ${#refusals[@]} + 17 ))
 echo "$((total - failures)) passed, $failures failed"
 [ $failures -eq 0 ]
