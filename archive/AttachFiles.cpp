@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "shell/MessageBoxes.h"
 #include "utils/Handle.h"
@@ -28,8 +27,9 @@ std::string CannotCreateText(const std::string& path)
            "security software and try again.";
 }
 
-// Last-write time only, through a DOS date and time as the host's own tools do: whole even
-// seconds, and nothing for dates the DOS format cannot hold.
+// Last-write time only, through a DOS date and time: whole even seconds, so that FileDateOf gives
+// a shipped stamp back exactly (the update mode compares them). Years the DOS format cannot hold
+// leave the time of writing.
 void StampFile(const std::string& path, TDateTime date)
 {
     WORD dosDate = 0, dosTime = 0;
