@@ -6,7 +6,6 @@
 // Exit code 0 when the lookup gave a folder or the library was loaded.
 #include <windows.h>
 #include <shlobj.h>
-#include <cstdio>
 #include <cstring>
 #include "utils/InstUtils.h"
 
@@ -20,9 +19,7 @@ int main(int argc, char** argv)
     if (std::strcmp(mode, "--startup-bare") == 0) {
         result = LoadLibraryA("shfolder.dll") ? 0 : 1;
     } else {
-        const std::string folder = GetSpecialFolder(CSIDL_PROGRAM_FILES);
-        std::printf("%s\n", folder.c_str());
-        result = folder.empty() ? 1 : 0;
+        result = GetSpecialFolder(CSIDL_PROGRAM_FILES).empty() ? 1 : 0;
     }
     ShutdownInstUtils();
     return result;
