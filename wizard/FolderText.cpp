@@ -1,20 +1,13 @@
 #include "wizard/FolderText.h"
 
+#include "utils/InstUtils.h"
+
 namespace {
 constexpr char HostFolderName[] = "Corvella";
 
 bool HasDrivePart(const std::string& path)
 {
     return (path.size() >= 2 && path[1] == ':') || path.starts_with("\\\\");
-}
-
-std::string AppendToFolder(std::string folder, const char* name)
-{
-    if (!folder.empty()) {
-        if (folder.back() == '/') folder.back() = '\\';
-        else if (folder.back() != '\\') folder += '\\';
-    }
-    return folder + name;
 }
 
 bool IsSpace(char c)
@@ -31,13 +24,15 @@ std::string NormalizeDestDir(std::string text, char driveLetter, const std::stri
     else text = text.substr(first, text.find_last_not_of(' ') - first + 1);
 
     if (!HasDrivePart(text)) {
-        char letter = driveLetter >= 'A' && driveLetter <= 'Z' ? static_cast<char>(driveLetter - 'A' + 'a') : driveLetter;
-        text = {letter, ':'};
+        const char letter = driveLetter >= 'A' && driveLetter <= 'Z' ? static_cast<char>(driveLetter - 'A' + 'a') : driveLetter;
+        // Without a letter there is no drive to name; a NUL must never get into a path.
+        if (letter >= 'a' && letter <= 'z') text = {letter, ':'};
+        else text.clear();
     }
-    if (text.back() == '\\') text.pop_back();
+    if (!text.empty() && text.back() == '\\') text.pop_back();
 
     bool lastComponentEmpty = text.empty() || text.back() == ':' || text.back() == '\\';
-    if (lastComponentEmpty || textEquals(text, programFiles)) text = AppendToFolder(text, HostFolderName);
+    if (lastComponentEmpty || textEquals(text, programFiles)) text = AppendPath(text, HostFolderName);
     return text;
 }
 

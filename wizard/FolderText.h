@@ -9,7 +9,7 @@
 using TTextEquals = bool (*)(const std::string& a, const std::string& b);
 
 // Trims spaces; a text without a drive or network prefix becomes the drive letter (lower case)
-// and a colon; drops one trailing backslash; appends "Corvella" when the last component is empty
+// and a colon (nothing when driveLetter is no letter); drops one trailing backslash; appends "Corvella" when the last component is empty
 // or the text names the Program Files folder.
 std::string NormalizeDestDir(std::string text, char driveLetter, const std::string& programFiles,
                              TTextEquals textEquals);

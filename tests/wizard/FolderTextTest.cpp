@@ -1,16 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
+#include "utils/InstUtils.h"
 #include "wizard/FolderText.h"
 
 namespace {
-bool UpperEquals(const std::string& a, const std::string& b)
-{
-    std::string x = a, y = b;
-    CharUpperBuffA(x.data(), static_cast<DWORD>(x.size()));
-    CharUpperBuffA(y.data(), static_cast<DWORD>(y.size()));
-    return x == y;
-}
-
 struct TNormalizeCase {
     const char* name;
     std::string text;
@@ -22,7 +15,12 @@ class NormalizeDestDirTest : public testing::TestWithParam<TNormalizeCase> {};
 
 TEST_P(NormalizeDestDirTest, TidiesTheFolderText)
 {
-    EXPECT_EQ(NormalizeDestDir(GetParam().text, 'D', "C:\\Program Files", UpperEquals), GetParam().expected);
+    EXPECT_EQ(NormalizeDestDir(GetParam().text, 'D', "C:\\Program Files", TextEquals), GetParam().expected);
+}
+
+TEST(NormalizeDestDir, NoDriveLetterPutsNoNulIntoThePath)
+{
+    EXPECT_EQ(NormalizeDestDir("Games", '\0', "C:\\Program Files", TextEquals), "Corvella");
 }
 
 INSTANTIATE_TEST_SUITE_P(
