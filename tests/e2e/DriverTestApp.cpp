@@ -1,5 +1,5 @@
 // A small window program for the driver's own tests. Its controls carry their names the way the
-// GUI framework marks them; InfoLbl reports what the program saw.
+// GUI framework marks them; ReportLbl reports what the program saw.
 //   (no arguments)   the window, until closed (close asks "Really quit?"; Yes ends with exit code 0)
 //   --exit <n>       no window: ends at once with exit code n
 //   --delay <ms>     shows the window only after this time
@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -15,6 +17,7 @@ constexpr char Caption[] = "Driver Test Window";
 enum : int { AskId = 100, QuitId, OptionId, ItemsLstId, ItemsCmbId, HiddenId, DisabledId, SlowId, NameId, InfoId };
 
 HWND MainWindow, Info, NameEdit;
+std::vector<std::pair<HWND, ATOM>> Names;
 
 void Report(const std::string& text) { SetWindowTextA(Info, text.c_str()); }
 
@@ -22,8 +25,20 @@ HWND Add(const char* name, const char* windowClass, const char* text, DWORD styl
 {
     HWND control = CreateWindowExA(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, MainWindow,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-    SetPropA(control, "GuiControlName", reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(GlobalAddAtomA(name))));
+    const ATOM atom = GlobalAddAtomA(name);
+    SetPropA(control, "GuiControlName", reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
+    Names.emplace_back(control, atom);
     return control;
+}
+
+// Global atoms outlive the process that added them.
+void ForgetNames()
+{
+    for (const auto& [control, atom] : Names) {
+        RemovePropA(control, "GuiControlName");
+        GlobalDeleteAtom(atom);
+    }
+    Names.clear();
 }
 
 std::string ListText(HWND list, UINT getLength, UINT getText, int index)
@@ -51,6 +66,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         } else if (id == QuitId && code == BN_CLICKED) {
             char text[32] = {};
             GetWindowTextA(NameEdit, text, sizeof text);
+            ForgetNames();
             ExitProcess(static_cast<UINT>(std::atoi(text)));
         } else if (id == OptionId && code == BN_CLICKED) {
             Report(SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "Option on" : "Option off");
@@ -68,6 +84,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         AskToQuit(window);
         return 0;
     case WM_DESTROY:
+        ForgetNames();
         PostQuitMessage(0);
         return 0;
     }
@@ -94,8 +111,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     HWND owner = CreateWindowExA(0, "DriverTestWindow", Caption, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     MainWindow = CreateWindowExA(0, "DriverTestWindow", Caption, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 100, 100, 360, 260,
                                  owner, nullptr, instance, nullptr);
-    Info = Add("InfoLbl", "STATIC", "Ready", 0, InfoId, 10, 10, 330, 20);
-    NameEdit = Add("NameEdt", "EDIT", "", WS_BORDER | ES_AUTOHSCROLL, NameId, 10, 35, 200, 22);
+    Info = Add("ReportLbl", "STATIC", "Ready", 0, InfoId, 10, 10, 330, 20);
+    NameEdit = Add("CodeEdt", "EDIT", "", WS_BORDER | ES_AUTOHSCROLL, NameId, 10, 35, 200, 22);
     Add("AskBtn", "BUTTON", "&Ask", BS_PUSHBUTTON, AskId, 10, 65, 80, 24);
     Add("QuitBtn", "BUTTON", "&Quit", BS_PUSHBUTTON, QuitId, 100, 65, 80, 24);
     Add("SlowBtn", "BUTTON", "S&low", BS_PUSHBUTTON, SlowId, 190, 65, 80, 24);

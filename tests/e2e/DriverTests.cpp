@@ -55,7 +55,7 @@ TEST_F(DriverTest, FindsTheShownWindowAndReadsItsControls)
     HWND window = driver.Window();
     EXPECT_TRUE(IsWindowVisible(window)) << "not the hidden owner of the same caption";
     EXPECT_EQ(driver.WindowCaption(), AppCaption);
-    EXPECT_EQ(driver.Text("InfoLbl"), "Ready");
+    EXPECT_EQ(driver.Text("ReportLbl"), "Ready");
     EXPECT_EQ(driver.Text("AskBtn"), "&Ask");
     EXPECT_TRUE(driver.Visible("AskBtn"));
     EXPECT_FALSE(driver.Visible("HiddenBtn"));
@@ -73,23 +73,23 @@ TEST_F(DriverTest, ActionsReachTheProgramAndReturnAfterItsHandler)
 {
     ASSERT_TRUE(driver.SetChecked("OptionChk", true)) << driver.LastError();
     EXPECT_TRUE(driver.Checked("OptionChk"));
-    EXPECT_EQ(driver.Text("InfoLbl"), "Option on");
+    EXPECT_EQ(driver.Text("ReportLbl"), "Option on");
     ASSERT_TRUE(driver.SetChecked("OptionChk", true));
-    EXPECT_EQ(driver.Text("InfoLbl"), "Option on") << "no click when the state is already right";
+    EXPECT_EQ(driver.Text("ReportLbl"), "Option on") << "no click when the state is already right";
 
     ASSERT_TRUE(driver.Select("ItemsLst", 1)) << driver.LastError();
     EXPECT_EQ(driver.Selection("ItemsLst"), 1);
-    EXPECT_EQ(driver.Text("InfoLbl"), "Picked beta");
+    EXPECT_EQ(driver.Text("ReportLbl"), "Picked beta");
     ASSERT_TRUE(driver.Select("ItemsCmb", 1)) << driver.LastError();
-    EXPECT_EQ(driver.Text("InfoLbl"), "Chose two");
+    EXPECT_EQ(driver.Text("ReportLbl"), "Chose two");
     EXPECT_FALSE(driver.Select("ItemsCmb", 5));
 
     // The handler sleeps before it reports: the click returns only once it has run.
     ASSERT_TRUE(driver.Click("SlowBtn")) << driver.LastError();
-    EXPECT_EQ(driver.Text("InfoLbl"), "Slow done");
+    EXPECT_EQ(driver.Text("ReportLbl"), "Slow done");
 
-    ASSERT_TRUE(driver.SetText("NameEdt", "7")) << driver.LastError();
-    EXPECT_EQ(driver.Text("NameEdt"), "7");
+    ASSERT_TRUE(driver.SetText("CodeEdt", "7")) << driver.LastError();
+    EXPECT_EQ(driver.Text("CodeEdt"), "7");
     ASSERT_TRUE(driver.Click("QuitBtn"));
     EXPECT_EQ(driver.WaitForExit(), 7);
 }
@@ -101,7 +101,7 @@ TEST_F(DriverTest, RefusesWhatAUserCannotDo)
     EXPECT_FALSE(driver.Click("DisabledBtn"));
     EXPECT_NE(driver.LastError().find("DisabledBtn is disabled"), std::string::npos);
     EXPECT_FALSE(driver.Select("AskBtn", 0));
-    EXPECT_EQ(driver.Text("InfoLbl"), "Ready");
+    EXPECT_EQ(driver.Text("ReportLbl"), "Ready");
 }
 
 TEST_F(DriverTest, ReadsAndAnswersMessageBoxes)
@@ -117,7 +117,7 @@ TEST_F(DriverTest, ReadsAndAnswersMessageBoxes)
         EXPECT_FALSE(driver.Answer(box, IDOK)) << "no such button";
         ASSERT_TRUE(driver.Answer(box, answer)) << driver.LastError();
         EXPECT_FALSE(driver.MessageBoxOpen());
-        EXPECT_EQ(driver.Text("InfoLbl"), ButtonNameOf(answer));
+        EXPECT_EQ(driver.Text("ReportLbl"), ButtonNameOf(answer));
     }
 }
 
@@ -134,8 +134,8 @@ TEST_F(DriverTest, CloseCommandsAndEscapeGoThroughTheProgramsQuestion)
         ASSERT_TRUE(driver.WaitForMessageBox(box)) << driver.LastError();
         EXPECT_EQ(box.Text, "Really quit?");
         ASSERT_TRUE(driver.Answer(box, IDNO));
-        EXPECT_EQ(driver.Text("InfoLbl"), "Stayed");
-        SetWindowTextA(driver.Control("InfoLbl"), "Ready");
+        EXPECT_EQ(driver.Text("ReportLbl"), "Stayed");
+        SetWindowTextA(driver.Control("ReportLbl"), "Ready");
         EXPECT_TRUE(driver.Running());
     }
     ASSERT_TRUE(driver.Key("ESCAPE")) << driver.LastError();
@@ -266,7 +266,7 @@ TEST(DriverScript, RunsAScenarioAgainstTheProgram)
 # comments and blank lines are skipped
 window
 caption "Driver Test Window"
-text InfoLbl Ready
+text ReportLbl Ready
 visible HiddenBtn 0
 enabled DisabledBtn 0
 item ItemsLst 2 gamma
@@ -274,18 +274,18 @@ tick OptionChk 1
 checked OptionChk 1
 select ItemsLst 0
 selected ItemsLst 0
-contains InfoLbl alpha
+contains ReportLbl alpha
 click AskBtn
 box Yes,No,Cancel No "Proceed?\r\rSecond line"
-text InfoLbl No
+text ReportLbl No
 nobox
-print InfoLbl
+print ReportLbl
 sysclose
 box Yes,No Yes "Really quit?"
 exit 0
 )";
     EXPECT_TRUE(script.Run(scenario)) << script.Error();
-    EXPECT_NE(std::find(log.begin(), log.end(), "  InfoLbl: \"No\""), log.end());
+    EXPECT_NE(std::find(log.begin(), log.end(), "  ReportLbl: \"No\""), log.end());
 }
 
 TEST(DriverScript, ReportsTheFailingLineAndWhy)
@@ -296,8 +296,8 @@ TEST(DriverScript, ReportsTheFailingLineAndWhy)
     } cases[] = {
         {"frobnicate", "line 3: frobnicate: unknown command"},
         {"click", "line 3: click: expects 1 argument"},
-        {"text InfoLbl \"Ready", "line 3: text InfoLbl \"Ready: unterminated \""},
-        {"text InfoLbl Done", "line 3: text InfoLbl Done: InfoLbl is \"Ready\", expected \"Done\""},
+        {"text ReportLbl \"Ready", "line 3: text ReportLbl \"Ready: unterminated \""},
+        {"text ReportLbl Done", "line 3: text ReportLbl Done: ReportLbl is \"Ready\", expected \"Done\""},
         {"checked NoSuchCtl 1", "NoSuchCtl checked is \"<no control named NoSuchCtl>\""},
         {"click AskBtn\nbox Yes,No Yes", "line 4: box Yes,No Yes: the message box has the buttons Cancel,Yes,No, expected Yes,No"},
         {"click AskBtn\nbox Yes,No,Cancel Yes \"Other\"", "the message box says \"Proceed?\\r\\rSecond line\", expected \"Other\""},
@@ -325,8 +325,8 @@ TEST(DriverCommandLine, ExitCodeAndErrorOfAScriptRun)
         DWORD ExitCode;
         const char* Output;
     } cases[] = {
-        {"window\ntext InfoLbl Ready\nclose\nbox Yes,No Yes\nexit 0\n", 0, "> exit 0"},
-        {"window\ntimeout 500\ntext InfoLbl Gone\n", 1, "line 4: text InfoLbl Gone: InfoLbl is \"Ready\""},
+        {"window\ntext ReportLbl Ready\nclose\nbox Yes,No Yes\nexit 0\n", 0, "> exit 0"},
+        {"window\ntimeout 500\ntext ReportLbl Gone\n", 1, "line 4: text ReportLbl Gone: ReportLbl is \"Ready\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Lines);
