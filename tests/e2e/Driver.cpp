@@ -427,12 +427,15 @@ std::vector<std::string> TDriver::Items(const std::string& name)
     if (!control) return items;
     const TListKind kind = ListKindOf(control);
     const LONG style = GetWindowLongA(control, GWL_STYLE);
-    if (kind == TListKind::None || (kind == TListKind::List && !(style & LBS_HASSTRINGS) && (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE))) ||
-        (kind == TListKind::Combo && !(style & CBS_HASSTRINGS) && (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)))) {
+    const bool list = kind == TListKind::List;
+    // An owner-drawn box without strings keeps only item data, which means nothing to us.
+    const bool ownerDrawn = list ? (style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0
+                                 : (style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0;
+    const bool strings = (style & (list ? LBS_HASSTRINGS : CBS_HASSTRINGS)) != 0;
+    if (kind == TListKind::None || (ownerDrawn && !strings)) {
         Fail(name + " keeps no item texts");
         return items;
     }
-    const bool list = kind == TListKind::List;
     LRESULT count = 0;
     if (!Send(control, list ? LB_GETCOUNT : CB_GETCOUNT, 0, 0, count)) return items;
     for (LRESULT i = 0; i < count; ++i) {
