@@ -5,6 +5,12 @@
 #include <new>
 #include <stdexcept>
 
+// Errors of other programs' own types, outside any anonymous namespace.
+struct EPlainError : std::exception {};
+namespace outer {
+struct EInner : std::exception {};
+}  // namespace outer
+
 namespace {
 class EInflateError : public Exception {
 public:
@@ -35,6 +41,9 @@ TEST(Exceptions, ReadableClassNamesAndWhichAreAborts)
         {Make(ELayoutError("m")), "ELayoutError", false},
         {Make(std::bad_alloc()), "EOutOfMemory", false},
         {Make(std::runtime_error("m")), "std::runtime_error", false},
+        {Make(std::out_of_range("m")), "std::out_of_range", false},
+        {Make(EPlainError()), "EPlainError", false},
+        {Make(outer::EInner()), "outer::EInner", false},
         {Make(42), "Exception", false},
     };
     for (const auto& c : cases) {
