@@ -210,6 +210,16 @@ bool TWinControl::ParentColorNotify(UINT message, WPARAM wParam, LRESULT& result
     return true;
 }
 
+bool TWinControl::OwnColorNotify(UINT message, WPARAM wParam, LRESULT& result) const
+{
+    if (message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC) return false;
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetTextColor(dc, ColorToRGB(Font().Color));
+    SetBkColor(dc, ColorToRGB(color_));
+    result = reinterpret_cast<LRESULT>(ColorBrush(color_));
+    return true;
+}
+
 void TWinControl::SetBounds(int left, int top, int width, int height)
 {
     left_ = left;

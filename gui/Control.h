@@ -111,6 +111,8 @@ protected:
     virtual void AdjustSize() {}
     // Colours a static or button child like its parent's background.
     bool ParentColorNotify(UINT message, WPARAM wParam, LRESULT& result) const;
+    // Colours an edit child with its own colour, read-only ones too (the system greys those).
+    bool OwnColorNotify(UINT message, WPARAM wParam, LRESULT& result) const;
 
 private:
     static LRESULT CALLBACK ThunkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -292,6 +292,14 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         Timer(wParam);
         return 0;
+    case WM_SETFOCUS:
+        // The form itself never keeps the keyboard: hand it to the control that had it last.
+        if (lastFocus_ && IsWindow(lastFocus_) && IsChild(Handle(), lastFocus_) && IsWindowVisible(lastFocus_) &&
+            IsWindowEnabled(lastFocus_)) {
+            ::SetFocus(lastFocus_);
+            return 0;
+        }
+        break;
     case WM_ACTIVATE:
         // Give the focus back to the control that had it when the form was left (for a message box).
         if (LOWORD(wParam) == WA_INACTIVE) {

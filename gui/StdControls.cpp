@@ -149,6 +149,11 @@ void TEdit::CreateParams(TCreateParams& params)
     params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
+bool TEdit::HandleNotify(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    return OwnColorNotify(message, wParam, result);
+}
+
 void TEdit::AdjustSize()
 {
     if (autoSize_ && HandleAllocated()) SetBounds(Left(), Top(), Width(), TextHeightOf(Font()) + 8);
@@ -190,6 +195,11 @@ void TMemo::CreateParams(TCreateParams& params)
     if (verticalScrollBar_) params.Style |= WS_VSCROLL;
     if (!wordWrap_) params.Style |= ES_AUTOHSCROLL | WS_HSCROLL;
     params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+bool TMemo::HandleNotify(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    return OwnColorNotify(message, wParam, result);
 }
 
 void TMemo::SetProperty(const std::string& name, const TLayoutValue& value, TLayoutReader& reader)

@@ -66,6 +66,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    bool HandleNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AdjustSize() override;  // height from the font, as the system's dialogs size edit boxes
 
 private:
@@ -93,6 +94,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    bool HandleNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     bool readOnly_ = false;

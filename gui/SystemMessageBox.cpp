@@ -11,8 +11,12 @@ TMessageBoxSeam& Seam()
 
 BOOL CALLBACK CollectEnabledWindow(HWND window, LPARAM list)
 {
-    if (IsWindowVisible(window) && IsWindowEnabled(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
+    try {
+        if (IsWindowVisible(window) && IsWindowEnabled(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        return FALSE;  // no error crosses the system's frame; the box is still shown
+    }
 }
 }  // namespace
 

@@ -131,8 +131,11 @@ void TDriveComboBox::CreateWnd()
 
 void TDriveComboBox::BuildList()
 {
+    if (!HandleAllocated()) {
+        HandleNeeded();  // window creation builds the list
+        return;
+    }
     Clear();
-    HandleNeeded();
     driveMask_ = GetLogicalDrives();
     for (int i = 2; i <= 25; ++i) {
         if (!(driveMask_ & (1u << i))) continue;

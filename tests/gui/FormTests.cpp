@@ -195,6 +195,8 @@ TEST(FormLayout, PanelsBevelsAndLabelsPaintTheirColours)
     EXPECT_EQ(pixel(*form.TopPanel, 5, 5), RGB(255, 255, 255));
     // A label on it shows the panel's white behind its text.
     EXPECT_EQ(pixel(*form.TitleLbl, form.TitleLbl->Width() - 1, 0), RGB(255, 255, 255));
+    // A read-only memo keeps its window colour (the system would grey it).
+    EXPECT_EQ(pixel(*form.NotesMemo, 20, 20), GetSysColor(COLOR_WINDOW));
     // The etched vertical line: shadow, then highlight.
     EXPECT_EQ(pixel(*form.LeftBevel, 0, 10), shadow);
     EXPECT_EQ(pixel(*form.LeftBevel, 1, 10), highlight);

@@ -55,7 +55,13 @@ void TModalScript::Tick()
 LRESULT CALLBACK TModalScript::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_TIMER && wParam == ScriptTimer) {
-        if (auto* self = reinterpret_cast<TModalScript*>(GetWindowLongPtrA(window, GWLP_USERDATA))) self->Tick();
+        try {
+            if (auto* self = reinterpret_cast<TModalScript*>(GetWindowLongPtrA(window, GWLP_USERDATA))) self->Tick();
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "a script step threw: " << e.what();
+        } catch (...) {
+            ADD_FAILURE() << "a script step threw";
+        }
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -7,7 +7,9 @@
 #include "wizard/FileCtrl.h"
 #include <shlobj.h>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <map>
+#include <memory>
 
 namespace {
 class TFileCtrlForm : public TForm {
@@ -153,6 +155,9 @@ TEST_F(FileCtrl, FirstFolderSelectsItsDriveAndListsRootAncestorsCurrentAndSubFol
     EXPECT_EQ(ListItems(*form.DirLstBx), expected) << "hidden and system folders never listed, the rest sorted ignoring case";
     EXPECT_EQ(form.DirLstBx->ItemIndex(), DirectoryLevel(work));
     EXPECT_TRUE(form.DirLstBx->PreserveCase());
+    EXPECT_EQ(SendMessageA(form.DirLstBx->Handle(), LB_GETITEMHEIGHT, 0, 0),
+              MulDiv(17, TextHeightOf(form.Font()), DesignTextHeight));
+    EXPECT_EQ(SendMessageA(form.DrvCmbBx->Handle(), CB_GETITEMHEIGHT, 0, 0), TextHeightOf(form.Font()) + 4);
 
     form.DirLstBx->SetDirectory(work + "\\");
     form.DirLstBx->SetDirectory(work);
@@ -290,6 +295,18 @@ TEST_F(FileCtrl, ARowChosenByKeyboardMouseOrDriverOpensThatFolderAtOnce)
     PickRow(*form.DirLstBx, level - 1);
     EXPECT_EQ(form.DirLstBx->Directory(), WithoutBackslash(folder.Path()));
     form.Hide();
+}
+
+TEST_F(FileCtrl, ABoxMadeInCodeFillsItsListOnceWhenFirstAsked)
+{
+    auto* box = static_cast<TDriveComboBox*>(form.InsertControl(std::make_unique<TDriveComboBox>()));
+    box->SetParent(&form);
+    EXPECT_FALSE(box->HandleAllocated());
+    box->BuildList();
+    std::vector<std::string> texts;
+    for (int i = 0; i < box->Count(); ++i) texts.push_back(box->Text(i));
+    EXPECT_EQ(texts.size(), static_cast<size_t>(form.DrvCmbBx->Count()));
+    EXPECT_TRUE(std::adjacent_find(texts.begin(), texts.end()) == texts.end()) << "each drive once";
 }
 
 TEST_F(FileCtrl, TheTwoControlsAreLinkedBothWays)
