@@ -6,6 +6,7 @@
 #include "gui/Layout.h"
 #include <gtest/gtest.h>
 #include <atomic>
+#include <cstring>
 #include <stdexcept>
 #include <thread>
 
@@ -458,20 +459,36 @@ TEST(Controls, ImageLoadsABitmapFileAndRejectsOthers)
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
     const std::wstring path = std::wstring(folder) + L"gui_image_test.bmp";
-    // A 2x2 24-bit bitmap.
-    const unsigned char bmp[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
-                                 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 0, 255, 255, 255, 255, 0, 0};
+    // A 2x2 24-bit bitmap: rows bottom-up, BGR pixels, each row padded to 4 bytes.
+    std::string bmp(54, '\0');
+    BITMAPFILEHEADER file{0x4D42, 70, 0, 0, 54};
+    BITMAPINFOHEADER header{sizeof header, 2, 2, 1, 24, BI_RGB, 16, 0, 0, 0, 0};
+    memcpy(bmp.data(), &file, sizeof file);
+    memcpy(bmp.data() + sizeof file, &header, sizeof header);
+    bmp += std::string("\xFF\x00\x00" "\x00\x00\xFF" "\0\0", 8);  // bottom: blue, red
+    bmp += std::string("\x00\xFF\x00" "\x00\x00\x00" "\0\0", 8);  // top: green, black
     auto write = [&](const void* data, DWORD size) {
         HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written;
         WriteFile(file, data, size, &written, nullptr);
         CloseHandle(file);
     };
-    write(bmp, sizeof bmp);
+    write(bmp.data(), static_cast<DWORD>(bmp.size()));
     form.Picture->LoadFromFile(path);
     EXPECT_EQ(BitmapSize(form.Picture->Bitmap()).cx, 2);
     EXPECT_EQ(BitmapSize(form.Picture->Bitmap()).cy, 2);
+    // Drawn unscaled at the top-left corner; the rest shows the parent's colour.
+    form.Show();
+    UpdateWindow(form.Handle());
+    HDC dc = GetDC(form.Picture->Handle());
+    EXPECT_EQ(GetPixel(dc, 0, 1), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 1, 1), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 1, 0), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(dc, 2, 0), RGB(255, 255, 255));
+    ReleaseDC(form.Picture->Handle(), dc);
+    form.Hide();
     write("not a bitmap at all", 19);
     EXPECT_THROW(form.Picture->LoadFromFile(path), EInvalidGraphic);
     DeleteFileW(path.c_str());
