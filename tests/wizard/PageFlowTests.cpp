@@ -353,6 +353,24 @@ TEST_F(TWizardTest, InstallsIntoTheSystemsSharedDataFolder)
     if (!existed) DeleteTree("C:\\ProgramData\\Corvella");
 }
 
+TEST_F(TWizardTest, WithoutAnyDataFolderNothingIsWrittenBesideTheCurrentFolder)
+{
+    TMainDlgForm& form = MakeForm();
+    WalkTo(3);
+    ForgetDataFolders();
+    const std::string current = CurrentDir();
+    SetCurrentDirectoryA(Root.Path().c_str());
+
+    Next();
+    SetCurrentDirectoryA(current.c_str());
+
+    EXPECT_EQ(form.ModalResult(), mrCancel);
+    EXPECT_TRUE(form.CloseAllowed);
+    EXPECT_TRUE(InstallStarted) << "the settings are still saved after the run";
+    EXPECT_TRUE(AttachedFiles->Queues[0].empty());
+    EXPECT_FALSE(PathExists(Root / "Corvella"));
+}
+
 TEST_F(TWizardTest, PortableHostKeepsItsOwnFiles)
 {
     TTestDrive stick(DRIVE_REMOVABLE);

@@ -224,6 +224,12 @@ void TWizardTest::WalkTo(int page)
     }
 }
 
+void TWizardTest::ForgetDataFolders()
+{
+    FakeFolders[0].clear();
+    FakeFolders[2].clear();
+}
+
 bool TWizardTest::ReadSetting(const char* name, std::string& bytes) const
 {
     DWORD type = 0;

@@ -94,6 +94,8 @@ protected:
     // From page 0 with the host folder typed in; stops at `page` (up to 5).
     void WalkTo(int page);
 
+    // Neither the shared application-data folder nor the documents folder is known.
+    static void ForgetDataFolders();
     // The system's own special folders instead of the test's.
     void UseSystemFolders() { FolderService = savedService_; }
     // Registry values under the settings key (as redirected); false when missing.
