@@ -297,6 +297,10 @@ HWND TDriver::WaitForWindow()
     auto find = [&] {
         ForEachTopWindow([&](HWND window) {
             if (ProcessOf(window) != processId_ || !IsWindowVisible(window) || ClassOf(window) == "#32770") return true;
+            // A visible zero-sized window of the same caption is an application window that only
+            // carries the taskbar button.
+            RECT bounds{};
+            if (!GetWindowRect(window, &bounds) || bounds.right <= bounds.left || bounds.bottom <= bounds.top) return true;
             char text[512] = {};
             GetWindowTextA(window, text, sizeof text);
             if (caption_ != text) return true;
