@@ -7,6 +7,7 @@ TApplication* Application = nullptr;
 
 namespace {
 constexpr char AppWindowClass[] = "TSetupApplication";
+constexpr UINT ActivateModalForm = WM_APP + 1;
 }
 
 std::wstring ExceptionBoxText(const std::exception_ptr& error)
@@ -91,6 +92,15 @@ LRESULT CALLBACK TApplication::WindowProc(HWND window, UINT message, WPARAM wPar
             return 0;
         case WM_SETFOCUS:
             if (form && form->HandleAllocated() && IsWindowEnabled(form->Handle())) SetFocus(form->Handle());
+            return 0;
+        case WM_ACTIVATE:
+            // A closing message box hands the activation back to its owner, this window, while the
+            // form is still disabled; the keyboard would stay here. Pass it on once the box is gone.
+            if (LOWORD(wParam) != WA_INACTIVE && form) PostMessageA(window, ActivateModalForm, 0, 0);
+            break;
+        case ActivateModalForm:
+            if (form && form->HandleAllocated() && IsWindowEnabled(form->Handle()) && GetActiveWindow() == window)
+                SetActiveWindow(form->Handle());
             return 0;
         }
     } catch (...) {
