@@ -595,6 +595,7 @@ TEST_F(SetupScenario, DamagedPayloadEndsWithTheExceptionBoxAndNoWizard)
         TMessageBoxInfo box;
         ASSERT_TRUE(driver.WaitForMessageBox(box)) << driver.LastError();
         EXPECT_EQ(box.Text.rfind("Exception E", 0), 0u) << box.Text;
+        EXPECT_EQ(box.Caption, "Error") << "the system's default caption";
         EXPECT_EQ(ButtonNamesOf(box.Buttons), "OK");
         EXPECT_EQ(VisibleWindowOf(driver.ProcessId(), SetupTitle), nullptr) << "no wizard";
         driver.SaveScreen(ShotPrefix() + std::to_string(&damage - damages) + ".png");
