@@ -368,6 +368,25 @@ TEST_F(SetupScenario, PortableHostGetsTheFilesInItsHomeFolderAndNoRecords)
     ASSERT_TRUE(QuitHosts());
 }
 
+// --- the folder page follows the drives ----------------------------------------------------------
+
+TEST_F(SetupScenario, FolderPageFollowsADrivePluggedInAndRemovedWhileItRuns)
+{
+    ASSERT_TRUE(Start()) << driver.LastError();
+    ASSERT_TRUE(Script("window\nclick NextBtn\ntext TopLbl \"License Agreement\"\nclick NextBtn\n"
+                       "text TopLbl \"Specify Home Folder\"\nsettext DestDirEdt typed\nsleep 1500\n"
+                       "text DestDirEdt typed\n"));
+    {
+        TTestDrive stick(DRIVE_REMOVABLE);
+        ASSERT_TRUE(stick.Defined());
+        const std::string root(1, static_cast<char>(tolower(static_cast<unsigned char>(stick.Letter()))));
+        // The drive watch ticks once a second: the new drive is selected and its root proposed.
+        ASSERT_TRUE(Script("timeout 3000\ntext DestDirEdt '" + root + ":\\Corvella'\nshot '$SHOTplugged.png'\n"));
+    }
+    // The selected drive is gone: back to the Program Files drive and its Corvella folder.
+    ASSERT_TRUE(Script("timeout 3000\ntext DestDirEdt '$PF\\Corvella'\nclose\nbox Yes,No Yes\nexit 0"));
+}
+
 // --- the close protocol --------------------------------------------------------------------------
 
 struct TCloseCase {
